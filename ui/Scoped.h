@@ -1,0 +1,102 @@
+#pragma once
+// Owners for plain Win32 handles and for a DC's temporary selections.
+
+#include <windows.h>
+
+#include <utility>
+
+// Owns one handle and hands it to `Close` when reset or destroyed. Move-only.
+template <class Handle, auto Close>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle owned) : h_(owned) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.h_, nullptr));
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~UniqueHandle() { reset(); }
+
+  Handle get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+  void reset(Handle owned = nullptr) {
+    if (Handle old = std::exchange(h_, owned)) Close(old);
+  }
+
+ private:
+  Handle h_ = nullptr;
+};
+
+// A GDI object of our own (font, bitmap, brush, pen, region).
+template <class Gdi>
+using UniqueGdi = UniqueHandle<Gdi, DeleteObject>;
+// A DC of our own, from CreateCompatibleDC or CreateDC.
+using ScopedDC = UniqueHandle<HDC, DeleteDC>;
+using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
+
+// A window's (or, for nullptr, the screen's) DC, released on scope exit.
+class ScopedGetDC {
+ public:
+  explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ScopedGetDC(const ScopedGetDC&) = delete;
+  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+  ~ScopedGetDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects a GDI object into a DC and puts the previous one back on scope exit,
+// so the object can be deleted afterwards without being selected anywhere.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  ~ScopedSelect() {
+    if (old_) SelectObject(dc_, old_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A whole window's DC, frame included (GetWindowDC), released on scope exit.
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  ~ScopedWindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A DC's state (clipping, selections, modes), put back on scope exit.
+class ScopedSaveDC {
+ public:
+  explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ScopedSaveDC(const ScopedSaveDC&) = delete;
+  ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+  ~ScopedSaveDC() { RestoreDC(dc_, saved_); }
+
+ private:
+  HDC dc_;
+  int saved_;
+};
