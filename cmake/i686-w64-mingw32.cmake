@@ -1,11 +1,11 @@
-# Cross-build for 32-bit Windows with Debian's mingw-w64 (posix thread model, for GoogleTest;
-# winpthread is linked statically, so no DLL of it is needed).
+# Cross-build for 32-bit Windows with Debian's mingw-w64 (win32 thread model: no
+# pthreads emulation in the exe; the program has no threads of its own).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 
-find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-posix ${TOOLCHAIN_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-posix ${TOOLCHAIN_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-win32 ${TOOLCHAIN_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-win32 ${TOOLCHAIN_PREFIX}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${TOOLCHAIN_PREFIX}-windres REQUIRED)
 find_program(MINGW_OBJDUMP NAMES ${TOOLCHAIN_PREFIX}-objdump REQUIRED)
 

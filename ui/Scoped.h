@@ -38,13 +38,15 @@ using UniqueGdi = UniqueHandle<Gdi, DeleteObject>;
 using ScopedDC = UniqueHandle<HDC, DeleteDC>;
 using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
 
-// A window's (or, for nullptr, the screen's) DC, released on scope exit.
-class ScopedGetDC {
+// A DC borrowed from a window (or, for nullptr, the screen) through `Get`,
+// given back on scope exit.
+template <HDC(WINAPI* Get)(HWND)>
+class ScopedReleaseDC {
  public:
-  explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ScopedGetDC(const ScopedGetDC&) = delete;
-  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-  ~ScopedGetDC() {
+  explicit ScopedReleaseDC(HWND window) : window_(window), dc_(Get(window)) {}
+  ScopedReleaseDC(const ScopedReleaseDC&) = delete;
+  ScopedReleaseDC& operator=(const ScopedReleaseDC&) = delete;
+  ~ScopedReleaseDC() {
     if (dc_) ReleaseDC(window_, dc_);
   }
 
@@ -53,6 +55,25 @@ class ScopedGetDC {
  private:
   HWND window_;
   HDC dc_;
+};
+
+using ScopedGetDC = ScopedReleaseDC<GetDC>;           // the client area
+using ScopedWindowDC = ScopedReleaseDC<GetWindowDC>;  // the whole window, frame included
+
+// Saves a DC's state (clipping, modes, origins, selections) and restores it
+// on scope exit.
+class ScopedSaveDC {
+ public:
+  explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ScopedSaveDC(const ScopedSaveDC&) = delete;
+  ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+  ~ScopedSaveDC() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+
+ private:
+  HDC dc_;
+  int saved_;
 };
 
 // Selects a GDI object into a DC and puts the previous one back on scope exit,
@@ -69,34 +90,4 @@ class ScopedSelect {
  private:
   HDC dc_;
   HGDIOBJ old_;
-};
-
-// A whole window's DC, frame included (GetWindowDC), released on scope exit.
-class ScopedWindowDC {
- public:
-  explicit ScopedWindowDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-  ScopedWindowDC(const ScopedWindowDC&) = delete;
-  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
-  ~ScopedWindowDC() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-// A DC's state (clipping, selections, modes), put back on scope exit.
-class ScopedSaveDC {
- public:
-  explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  ScopedSaveDC(const ScopedSaveDC&) = delete;
-  ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
-  ~ScopedSaveDC() { RestoreDC(dc_, saved_); }
-
- private:
-  HDC dc_;
-  int saved_;
 };
