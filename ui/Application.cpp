@@ -58,6 +58,9 @@ HWND TApplication::Handle() {
                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                             x, y, 0, 0, nullptr, nullptr, windowClass.hInstance, this);
   if (!handle_) throw Exception(ResultText("Cannot create the application window", GetLastError()));
+  // Systems that cannot show an empty window show a pixel of it instead; an
+  // empty region keeps even that off the screen. The system owns the region.
+  SetWindowRgn(handle_, CreateRectRgn(0, 0, 0, 0), FALSE);
   return handle_;
 }
 

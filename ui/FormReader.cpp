@@ -87,6 +87,14 @@ class Reader {
   bool ReadControl(TControl& control, const Property& property) const;
   bool ReadWinControl(TWinControl& control, const Property& property) const;
   bool ReadForm(const Property& property) const;
+  bool ReadPanel(TPanel& panel, const Property& property) const;
+  bool ReadImage(TImage& image, const Property& property) const;
+  bool ReadLabel(TLabel& label, const Property& property) const;
+  bool ReadButton(TEzRgnBtn& button, const Property& property) const;
+  bool ReadBrowser(TCppWebBrowser& browser, const Property& property) const;
+  template <class Control>
+  TControl* Make(const TDefinitionNode& node,
+                 bool (Reader::*read)(Control&, const Property&) const);
   void ReadComponent(const TDefinitionNode& node, TWinControl& parent);
   TComponent* Create(const TDefinitionNode& node, TWinControl& parent);
   void Bind(const TDefinitionNode& node, TComponent* component);
@@ -189,87 +197,109 @@ bool Reader::ReadForm(const Property& property) const {
   return true;
 }
 
+bool Reader::ReadPanel(TPanel& panel, const Property& property) const {
+  if (ReadWinControl(panel, property)) return true;
+  if (property.name == "BevelOuter") {
+    Choice(property, {{"bvNone", 0}});  // panels here are flat
+    return true;
+  }
+  return false;
+}
+
+bool Reader::ReadImage(TImage& image, const Property& property) const {
+  const AnsiString& name = property.name;
+  if (ReadControl(image, property)) return true;
+  if (name == "Picture") {
+    Picture(image.Picture(), property);
+    image.PictureChanged();
+  } else if (name == "Stretch") {
+    image.SetStretch(Boolean(property));
+  } else if (name == "Transparent") {
+    image.Transparent = Boolean(property);
+  } else if (name == "AutoSize") {
+    image.SetAutoSize(Boolean(property));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool Reader::ReadLabel(TLabel& label, const Property& property) const {
+  const AnsiString& name = property.name;
+  if (ReadControl(label, property) || ReadFont(label.Font, property)) return true;
+  if (name == "Caption") {
+    label.SetCaption(String(property));
+  } else if (name == "ParentFont") {
+    label.ParentFont = Boolean(property);
+  } else if (name == "Transparent") {
+    Choice(property, {{"true", 1}});  // labels here are always transparent
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool Reader::ReadButton(TEzRgnBtn& button, const Property& property) const {
+  const AnsiString& name = property.name;
+  if (ReadWinControl(button, property) || ReadFont(button.Font, property)) return true;
+  TPicture* picture = nullptr;
+  if (name == "PicIdle") {
+    picture = &button.PicIdle;
+  } else if (name == "PicUp") {
+    picture = &button.PicUp;
+  } else if (name == "PicDown") {
+    picture = &button.PicDown;
+  } else if (name == "PicDsbld") {
+    picture = &button.PicDsbld;
+  } else if (name == "Enabled") {
+    button.SetEnabled(Boolean(property));
+  } else if (name == "PaintMode") {
+    Choice(property, {{"pmNormal", 0}});  // pictures are drawn unscaled and opaque
+  } else {
+    return false;
+  }
+  if (picture) {
+    Picture(*picture, property);
+    button.PicturesChanged();
+  }
+  return true;
+}
+
+bool Reader::ReadBrowser(TCppWebBrowser& browser, const Property& property) const {
+  return ReadWinControl(browser, property);
+}
+
+// Makes a component of a class the definitions may use and reads its
+// properties; false for an unknown class.
+template <class Control>
+TControl* Reader::Make(const TDefinitionNode& node,
+                       bool (Reader::*read)(Control&, const Property&) const) {
+  auto* control = new Control(&form_);
+  control->SetName(node.name);
+  for (const Property& property : node.properties) {
+    if (!(this->*read)(*control, property))
+      Unknown(property, node.name + " (" + node.className + ")");
+  }
+  return control;
+}
+
 TComponent* Reader::Create(const TDefinitionNode& node, TWinControl& parent) {
   const AnsiString& kind = node.className;
-  TControl* control = nullptr;
-  if (kind == "TPanel") {
-    control = new TPanel(&form_);
-  } else if (kind == "TImage") {
-    control = new TImage(&form_);
-  } else if (kind == "TLabel") {
-    control = new TLabel(&form_);
-  } else if (kind == "TEzRgnBtn") {
-    control = new TEzRgnBtn(&form_);
-  } else if (kind == "TCppWebBrowser") {
-    control = new TCppWebBrowser(&form_);
-  } else {
-    Fail(node.line, AnsiString("unknown class \"") + kind + "\" of " + node.name);
-  }
-  control->SetName(node.name);
   // Properties first, so that the window (made when the control joins its
   // parent) is made with them.
-  for (const Property& property : node.properties) {
-    bool known = false;
-    if (auto* panel = dynamic_cast<TPanel*>(control)) {
-      known = ReadWinControl(*panel, property);
-      if (!known && property.name == "BevelOuter") known = Choice(property, {{"bvNone", 0}}) == 0;
-    } else if (auto* image = dynamic_cast<TImage*>(control)) {
-      known = ReadControl(*image, property);
-      if (known) {
-      } else if (property.name == "Picture") {
-        Picture(image->Picture(), property);
-        image->PictureChanged();
-        known = true;
-      } else if (property.name == "Stretch") {
-        image->SetStretch(Boolean(property));
-        known = true;
-      } else if (property.name == "Transparent") {
-        image->Transparent = Boolean(property);
-        known = true;
-      } else if (property.name == "AutoSize") {
-        image->SetAutoSize(Boolean(property));
-        known = true;
-      }
-    } else if (auto* label = dynamic_cast<TLabel*>(control)) {
-      known = ReadControl(*label, property) || ReadFont(label->Font, property);
-      if (known) {
-      } else if (property.name == "Caption") {
-        label->SetCaption(String(property));
-        known = true;
-      } else if (property.name == "ParentFont") {
-        label->ParentFont = Boolean(property);
-        known = true;
-      } else if (property.name == "Transparent") {
-        known = Boolean(property);  // labels here are always transparent
-        if (!known) Fail(property.line, "labels are always transparent");
-      }
-    } else if (auto* button = dynamic_cast<TEzRgnBtn*>(control)) {
-      known = ReadWinControl(*button, property) || ReadFont(button->Font, property);
-      TPicture* picture = nullptr;
-      if (known) {
-      } else if (property.name == "PicIdle") {
-        picture = &button->PicIdle;
-      } else if (property.name == "PicUp") {
-        picture = &button->PicUp;
-      } else if (property.name == "PicDown") {
-        picture = &button->PicDown;
-      } else if (property.name == "PicDsbld") {
-        picture = &button->PicDsbld;
-      } else if (property.name == "Enabled") {
-        button->SetEnabled(Boolean(property));
-        known = true;
-      } else if (property.name == "PaintMode") {
-        known = Choice(property, {{"pmNormal", 0}}) == 0;
-      }
-      if (picture) {
-        Picture(*picture, property);
-        button->PicturesChanged();
-        known = true;
-      }
-    } else if (auto* browser = dynamic_cast<TCppWebBrowser*>(control)) {
-      known = ReadWinControl(*browser, property);
-    }
-    if (!known) Unknown(property, node.name + " (" + kind + ")");
+  TControl* control = nullptr;
+  if (kind == "TPanel") {
+    control = Make(node, &Reader::ReadPanel);
+  } else if (kind == "TImage") {
+    control = Make(node, &Reader::ReadImage);
+  } else if (kind == "TLabel") {
+    control = Make(node, &Reader::ReadLabel);
+  } else if (kind == "TEzRgnBtn") {
+    control = Make(node, &Reader::ReadButton);
+  } else if (kind == "TCppWebBrowser") {
+    control = Make(node, &Reader::ReadBrowser);
+  } else {
+    Fail(node.line, AnsiString("unknown class \"") + kind + "\" of " + node.name);
   }
   control->SetParent(&parent);
   return control;
