@@ -130,11 +130,9 @@ void TPicture::Draw(HDC dc, const RECT& dest) const {
     return;
   }
   // HALFTONE averages instead of dropping rows; it wants the brush origin
-  // reset after the mode is set. Both go back as the caller had them.
-  const int oldMode = SetStretchBltMode(dc, HALFTONE);
-  POINT oldOrigin{};
-  SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+  // reset after the mode is set. The caller's DC keeps its own settings.
+  ScopedSaveDC saved(dc);
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
   StretchBlt(dc, dest.left, dest.top, width, height, source.get(), 0, 0, width_, height_, SRCCOPY);
-  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-  if (oldMode) SetStretchBltMode(dc, oldMode);
 }

@@ -24,29 +24,38 @@ void Put32(Bytes& out, unsigned value) {
   Put16(out, value >> 16);
 }
 
-// A BMP file as paint programs write it: BITMAPINFOHEADER, bottom-up rows
-// padded to 4 bytes. `pixels` are given top-down; 32-bpp files get `alpha`
-// in every fourth byte.
+// A BMP file as paint programs write it: bottom-up rows padded to 4 bytes.
+// `pixels` are given top-down; 32-bpp files get `alpha` in every fourth byte,
+// which a BITMAPV5HEADER with an alpha mask declares to be alpha.
 Bytes MakeBmp(int width, int height, int bpp, const std::vector<COLORREF>& pixels,
-              uint8_t alpha = 0) {
+              uint8_t alpha = 0, bool alphaMask = false) {
   const int stride = (width * bpp / 8 + 3) & ~3;
+  const unsigned headerSize = alphaMask ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER);
+  const unsigned offset = 14 + headerSize;
   Bytes out;
   out.push_back('B');
   out.push_back('M');
-  Put32(out, 54 + stride * height);
+  Put32(out, offset + stride * height);
   Put32(out, 0);
-  Put32(out, 54);
-  Put32(out, 40);
+  Put32(out, offset);
+  Put32(out, headerSize);
   Put32(out, width);
   Put32(out, height);
   Put16(out, 1);
   Put16(out, bpp);
-  Put32(out, BI_RGB);
+  Put32(out, alphaMask ? BI_BITFIELDS : BI_RGB);
   Put32(out, stride * height);
   Put32(out, 2835);
   Put32(out, 2835);
   Put32(out, 0);
   Put32(out, 0);
+  if (alphaMask) {
+    for (unsigned mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) Put32(out, mask);
+    Put32(out, 0x73524742);      // LCS_sRGB, 'sRGB'
+    out.resize(offset - 16, 0);  // endpoints, gamma
+    Put32(out, LCS_GM_IMAGES);
+    out.resize(offset, 0);  // no profile
+  }
   for (int y = height - 1; y >= 0; --y) {
     const size_t rowStart = out.size();
     for (int x = 0; x < width; ++x) {
@@ -167,16 +176,18 @@ struct BmpCase {
   const char* name;
   int bpp;
   uint8_t alpha;
+  bool alphaMask;
 };
 void PrintTo(const BmpCase& c, std::ostream* out) { *out << c.name; }
 
 class PictureBmp : public testing::TestWithParam<BmpCase> {};
 
-// 32-bpp files carry whatever their writer left in the fourth byte; the
-// colours must come through unchanged (never premultiplied or zeroed).
+// 32-bpp files carry whatever their writer left in the fourth byte, or a real
+// alpha channel; the colours must come through unchanged (never premultiplied
+// or zeroed) and the picture opaque.
 TEST_P(PictureBmp, KeepsSizeColoursAndRowOrder) {
   const BmpCase& c = GetParam();
-  TPicture picture = Load(MakeBmp(3, 2, c.bpp, kPattern, c.alpha));
+  TPicture picture = Load(MakeBmp(3, 2, c.bpp, kPattern, c.alpha, c.alphaMask));
   ASSERT_FALSE(picture.Empty());
   EXPECT_EQ(picture.Width(), 3);
   EXPECT_EQ(picture.Height(), 2);
@@ -186,9 +197,12 @@ TEST_P(PictureBmp, KeepsSizeColoursAndRowOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, PictureBmp,
-                         testing::Values(BmpCase{"Rgb24", 24, 0}, BmpCase{"Rgb32Alpha00", 32, 0},
-                                         BmpCase{"Rgb32Alpha80", 32, 0x80},
-                                         BmpCase{"Rgb32AlphaFF", 32, 0xFF}),
+                         testing::Values(BmpCase{"Rgb24", 24, 0, false},
+                                         BmpCase{"Rgb32Alpha00", 32, 0, false},
+                                         BmpCase{"Rgb32Alpha80", 32, 0x80, false},
+                                         BmpCase{"Rgb32AlphaFF", 32, 0xFF, false},
+                                         BmpCase{"Argb32Transparent", 32, 0, true},
+                                         BmpCase{"Argb32HalfAlpha", 32, 0x80, true}),
                          [](const testing::TestParamInfo<BmpCase>& info) {
                            return std::string(info.param.name);
                          });
@@ -257,8 +271,8 @@ TEST(Picture, MissingResourceIsNamedInTheError) {
 }
 
 TEST(Picture, DrawsUnscaledAtTheDestinationAndOpaque) {
-  // Alpha 0 throughout: drawn through any alpha-aware path it would vanish.
-  TPicture picture = Load(MakeBmp(3, 2, 32, kPattern, 0));
+  // Transparent throughout: drawn through any alpha-aware path it would vanish.
+  TPicture picture = Load(MakeBmp(3, 2, 32, kPattern, 0, true));
   Canvas canvas(10, 10);
   picture.Draw(canvas.dc(), RECT{5, 3, 8, 5});
   for (int y = 0; y < 2; ++y)
