@@ -16,11 +16,19 @@ const TPicture& TEzRgnBtn::ShownPicture() const {
   return shown->Empty() ? PicIdle : *shown;
 }
 
+void TEzRgnBtn::SetBounds(int left, int top, int width, int height) {
+  const TPicture& shown = ShownPicture();
+  if (!shown.Empty()) {
+    width = shown.Width();
+    height = shown.Height();
+  }
+  TWinControl::SetBounds(left, top, width, height);
+}
+
 void TEzRgnBtn::PicturesChanged() {
   // The size follows the picture at once, so that whoever lays the button out
   // sees its real width.
-  const TPicture& shown = ShownPicture();
-  if (!shown.Empty()) SetBounds(Left(), Top(), shown.Width(), shown.Height());
+  SetBounds(Left(), Top(), Width(), Height());
   Invalidate();
 }
 

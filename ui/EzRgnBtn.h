@@ -25,6 +25,9 @@ class TEzRgnBtn : public TWinControl {
   // What the button shows now.
   const TPicture& ShownPicture() const;
 
+  // Moves the button; its size stays that of the picture shown, if any.
+  void SetBounds(int left, int top, int width, int height) override;
+
  protected:
   void WndProc(TMessage& message) override;
   void PaintWindow(HDC dc) override;

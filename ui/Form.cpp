@@ -25,6 +25,11 @@ void TForm::ApplyPosition() {
   SetBounds(left + (width - Width()) / 2, top + (height - Height()) / 2, Width(), Height());
 }
 
+void TForm::SetVisible(bool visible) {
+  if (visible) Handle();
+  TWinControl::SetVisible(visible);
+}
+
 void TForm::Show() {
   SetVisible(true);
   ShowWindow(Handle(), SW_SHOWNORMAL);

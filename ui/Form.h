@@ -23,6 +23,8 @@ class TForm : public TWinControl {
   TNotifyEvent OnDestroy;
 
   void Show();
+  // A form made visible gets its window then and there.
+  void SetVisible(bool visible) override;
   // Closes the form; closing the main form ends the message loop.
   void Close();
 

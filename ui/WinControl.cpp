@@ -88,17 +88,17 @@ LRESULT CALLBACK TWinControl::MainWndProc(HWND window, UINT msg, WPARAM wParam, 
   }
   auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (!control) return DefWindowProcA(window, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    control->handle_ = nullptr;
-    return DefWindowProcA(window, msg, wParam, lParam);
-  }
   TMessage message{msg, wParam, lParam, 0};
   // No exception may cross the system's frames: it is shown, and the loop goes on.
   try {
     control->WindowProc(message);
   } catch (...) {
     Application->HandleException(control);
+  }
+  if (msg == WM_NCDESTROY) {
+    // The window's last message: the control no longer has one.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    control->handle_ = nullptr;
   }
   return message.Result;
 }
