@@ -130,8 +130,9 @@ void TApplication::Restore() {
 
 void TApplication::Run() {
   if (!mainForm_) return;
-  ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   mainForm_->Show();
+  // The taskbar button's window comes second: the form is what the user waits for.
+  ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   MSG msg;
   while (!terminated_) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);

@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <climits>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -25,6 +27,31 @@ class ComScope {
   HRESULT result_;
 };
 
+// The system's imaging codecs, loaded for one decode and unloaded after it:
+// through COM they would stay mapped for the life of the process, well over a
+// megabyte of working set for a picture or two read at start.
+class Codecs {
+ public:
+  Codecs() : module_(LoadLibraryA("windowscodecs.dll")) {}
+  Codecs(const Codecs&) = delete;
+  Codecs& operator=(const Codecs&) = delete;
+  ~Codecs() {
+    if (module_) FreeLibrary(module_);
+  }
+
+  HRESULT CreateFactory(IWICImagingFactory** factory) const {
+    using Create = HRESULT(WINAPI*)(UINT, IWICImagingFactory**);
+    auto create = module_ ? reinterpret_cast<Create>(reinterpret_cast<void*>(
+                                GetProcAddress(module_, "WICCreateImagingFactory_Proxy")))
+                          : nullptr;
+    if (!create) return REGDB_E_CLASSNOTREG;
+    return create(WINCODEC_SDK_VERSION, factory);
+  }
+
+ private:
+  HMODULE module_;
+};
+
 void Check(HRESULT result, const char* what) {
   if (FAILED(result)) throw Exception(ResultText(what, result));
 }
@@ -36,6 +63,94 @@ AnsiString ResourceName(const char* name) {
   if (IS_INTRESOURCE(name))
     return AnsiString("#" + std::to_string(reinterpret_cast<UINT_PTR>(name)));
   return AnsiString(name);
+}
+
+// A 32-bpp top-down DIB section of the given size, and its pixels.
+UniqueGdi<HBITMAP> MakeBitmap(UINT width, UINT height, BYTE** pixels) {
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+    throw Exception("Picture size out of range");
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = static_cast<LONG>(width);
+  info.bmiHeader.biHeight = -static_cast<LONG>(height);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueGdi<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) throw Exception(ResultText("Picture bitmap not made", GetLastError()));
+  *pixels = static_cast<BYTE*>(bits);
+  return bitmap;
+}
+
+// Drawn opaque: a stray alpha byte must not matter to AlphaBlend or layered
+// windows either.
+void MakeOpaque(BYTE* pixels, UINT width, UINT height) {
+  for (UINT i = 3; i < width * height * 4; i += 4) pixels[i] = 0xFF;
+}
+
+// A BMP file, converted by GDI, the system's own reader of the format.
+UniqueGdi<HBITMAP> DecodeBmp(const BYTE* data, size_t size, UINT* width, UINT* height) {
+  if (size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))
+    throw Exception("Picture data damaged");
+  BITMAPFILEHEADER file;
+  std::memcpy(&file, data, sizeof file);
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(data + sizeof file);
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  if (header.biSize < sizeof header || file.bfOffBits >= size || header.biWidth <= 0 ||
+      header.biHeight == 0 || header.biHeight == LONG_MIN) {
+    throw Exception("Picture data damaged");
+  }
+  *width = static_cast<UINT>(header.biWidth);
+  *height = static_cast<UINT>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
+  BYTE* pixels = nullptr;
+  UniqueGdi<HBITMAP> bitmap = MakeBitmap(*width, *height, &pixels);
+  // GDI reads rows within the data it is given; a file too short for its
+  // rows is refused before it can read past the resource.
+  const size_t rowBytes = ((static_cast<size_t>(*width) * header.biBitCount + 31) / 32) * 4;
+  const bool compressed = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
+  if (!compressed && file.bfOffBits + rowBytes * *height > size)
+    throw Exception("Picture data damaged");
+  ScopedGetDC screen(nullptr);
+  if (!SetDIBits(screen.get(), bitmap.get(), 0, *height, data + file.bfOffBits, info,
+                 DIB_RGB_COLORS))
+    throw Exception("Picture format not recognised");
+  GdiFlush();
+  MakeOpaque(pixels, *width, *height);
+  return bitmap;
+}
+
+// Anything else the system's imaging codecs read (JPEG above all).
+UniqueGdi<HBITMAP> DecodeWithCodecs(const BYTE* data, size_t size, UINT* width, UINT* height) {
+  ComScope com;
+  Codecs codecs;  // before the interfaces, which are all released before it unloads
+  ComPtr<IWICImagingFactory> factory;
+  Check(codecs.CreateFactory(factory.put()), "Picture decoder unavailable");
+  ComPtr<IWICStream> stream;
+  Check(factory->CreateStream(stream.put()), "Picture stream unavailable");
+  // WIC only reads through the stream; the cast is its signature's, not ours.
+  Check(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size)),
+        "Picture stream unavailable");
+  ComPtr<IWICBitmapDecoder> decoder;
+  Check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                         decoder.put()),
+        "Picture format not recognised");
+  ComPtr<IWICBitmapFrameDecode> frame;
+  Check(decoder->GetFrame(0, frame.put()), "Picture has no image");
+  // Straight (not premultiplied) BGRA: the colour bytes come through as the
+  // file has them, whatever its alpha says.
+  ComPtr<IWICFormatConverter> converter;
+  Check(factory->CreateFormatConverter(converter.put()), "Picture converter unavailable");
+  Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                              nullptr, 0.0, WICBitmapPaletteTypeCustom),
+        "Picture pixel format not convertible");
+  Check(converter->GetSize(width, height), "Picture size unreadable");
+  BYTE* pixels = nullptr;
+  UniqueGdi<HBITMAP> bitmap = MakeBitmap(*width, *height, &pixels);
+  const UINT stride = *width * 4;
+  Check(converter->CopyPixels(nullptr, stride, stride * *height, pixels), "Picture data damaged");
+  MakeOpaque(pixels, *width, *height);
+  return bitmap;
 }
 
 }  // namespace
@@ -57,52 +172,11 @@ TPicture& TPicture::operator=(TPicture&& other) noexcept {
 void TPicture::LoadFromMemory(const void* data, size_t size) {
   if (!data || size == 0) throw Exception("Picture data is empty");
   if (size > MAXDWORD) throw Exception("Picture data is too large");
-  ComScope com;  // first, so that every interface below is released before it ends
-  ComPtr<IWICImagingFactory> factory;
-  Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                         IID_PPV_ARGS(factory.put())),
-        "Picture decoder unavailable");
-  ComPtr<IWICStream> stream;
-  Check(factory->CreateStream(stream.put()), "Picture stream unavailable");
-  // WIC only reads through the stream; the cast is its signature's, not ours.
-  Check(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
-                                     static_cast<DWORD>(size)),
-        "Picture stream unavailable");
-  ComPtr<IWICBitmapDecoder> decoder;
-  Check(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                         decoder.put()),
-        "Picture format not recognised");
-  ComPtr<IWICBitmapFrameDecode> frame;
-  Check(decoder->GetFrame(0, frame.put()), "Picture has no image");
-  // Straight (not premultiplied) BGRA: the colour bytes come through as the
-  // file has them, whatever its alpha says.
-  ComPtr<IWICFormatConverter> converter;
-  Check(factory->CreateFormatConverter(converter.put()), "Picture converter unavailable");
-  Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                              nullptr, 0.0, WICBitmapPaletteTypeCustom),
-        "Picture pixel format not convertible");
+  const auto* bytes = static_cast<const BYTE*>(data);
   UINT width = 0, height = 0;
-  Check(converter->GetSize(&width, &height), "Picture size unreadable");
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
-    throw Exception("Picture size out of range");
-
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as WIC delivers rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  UniqueGdi<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits) throw Exception(ResultText("Picture bitmap not made", GetLastError()));
-  const UINT stride = width * 4;
-  auto* pixels = static_cast<BYTE*>(bits);
-  Check(converter->CopyPixels(nullptr, stride, stride * height, pixels), "Picture data damaged");
-  // Drawn opaque: a stray alpha byte must not matter to AlphaBlend or layered
-  // windows either.
-  for (UINT i = 3; i < stride * height; i += 4) pixels[i] = 0xFF;
-
+  UniqueGdi<HBITMAP> bitmap = size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'
+                                  ? DecodeBmp(bytes, size, &width, &height)
+                                  : DecodeWithCodecs(bytes, size, &width, &height);
   bitmap_ = std::move(bitmap);
   width_ = static_cast<int>(width);
   height_ = static_cast<int>(height);

@@ -1,6 +1,7 @@
 #pragma once
 // A decoded image, held as a 32-bpp top-down DIB section and always drawn
-// opaque. Decoding is the OS's own (WIC), so any format it knows will do.
+// opaque. Decoding is the system's own: GDI for BMP, the imaging codecs (WIC)
+// for JPEG and any other format they know.
 
 #include <windows.h>
 
