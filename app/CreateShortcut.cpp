@@ -5,28 +5,9 @@
 #include <shlobj.h>
 
 #include "src/PlusFile.h"
+#include "ui/ComInit.h"
 #include "ui/ComPtr.h"
 #include "ui/FileUtils.h"
-
-namespace {
-
-// Undoes this function's own COM initialisation, and only when it
-// succeeded, so that the caller's apartment stays as it was.
-class ComInitialization {
- public:
-  ComInitialization() : result_(CoInitialize(nullptr)) {}
-  ComInitialization(const ComInitialization&) = delete;
-  ComInitialization& operator=(const ComInitialization&) = delete;
-  ~ComInitialization() {
-    if (Succeeded()) CoUninitialize();
-  }
-  bool Succeeded() const { return SUCCEEDED(result_); }
-
- private:
-  HRESULT result_;
-};
-
-}  // namespace
 
 void CreateShortcut(AnsiString target, AnsiString name, AnsiString folder) {
   if (target.IsEmpty()) return;
@@ -34,7 +15,7 @@ void CreateShortcut(AnsiString target, AnsiString name, AnsiString folder) {
   ForceDirectories(folder);
 
   // Declared before the interfaces, so that COM outlives their release.
-  ComInitialization com;
+  ScopedComInit com;
   if (!com.Succeeded()) return;
 
   ComPtr<IShellLinkA> link;

@@ -7,25 +7,11 @@
 #include <string>
 #include <utility>
 
+#include "ui/ComInit.h"
 #include "ui/ComPtr.h"
 #include "ui/Exception.h"
 
 namespace {
-
-// Pictures may be loaded before the application has set up OLE, or on a
-// thread that never does; WIC needs COM either way.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-
- private:
-  HRESULT result_;
-};
 
 // The system's imaging codecs, loaded for one decode and unloaded after it:
 // through COM they would stay mapped for the life of the process, well over a
@@ -122,7 +108,9 @@ UniqueGdi<HBITMAP> DecodeBmp(const BYTE* data, size_t size, UINT* width, UINT* h
 
 // Anything else the system's imaging codecs read (JPEG above all).
 UniqueGdi<HBITMAP> DecodeWithCodecs(const BYTE* data, size_t size, UINT* width, UINT* height) {
-  ComScope com;
+  // Pictures may be read before the application sets up COM, or on a thread
+  // that never does.
+  ScopedComInit com;
   Codecs codecs;  // before the interfaces, which are all released before it unloads
   ComPtr<IWICImagingFactory> factory;
   Check(codecs.CreateFactory(factory.put()), "Picture decoder unavailable");

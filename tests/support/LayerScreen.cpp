@@ -2,26 +2,13 @@
 
 #include <wincodec.h>
 
+#include "ui/ComInit.h"
 #include "ui/ComPtr.h"
 #include "ui/Exception.h"
 #include "ui/FileUtils.h"
 #include "ui/Scoped.h"
 
 namespace {
-
-// COM for the encoder, on whichever thread the test runs.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-
- private:
-  HRESULT result_;
-};
 
 void Check(HRESULT result, const char* what) {
   if (FAILED(result)) throw Exception(ResultText(what, result));
@@ -85,7 +72,7 @@ void SavePng(const ScreenCapture& capture, const std::string& path) {
   // The folder first; ForceDirectories wants backslashes.
   std::string folder = path.substr(0, path.find_last_of('\\'));
   ForceDirectories(AnsiString(folder));
-  ComScope com;  // first, so that every interface below is released before it ends
+  ScopedComInit com;  // first, so that every interface below is released before it ends
   ComPtr<IWICImagingFactory> factory;
   Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                          IID_PPV_ARGS(factory.put())),
