@@ -11,6 +11,8 @@
 namespace {
 TApplication theApplication;
 const char kAppWindowClass[] = "RadioApplication";
+// Posted to the application's window: the first hint wants the tooltip.
+const UINT kMakeHintWindow = WM_APP + 1;
 }  // namespace
 
 TApplication* Application = &theApplication;
@@ -89,6 +91,9 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND window, UINT msg, WPARAM wParam, 
         break;
       case WM_CLOSE:
         if (app->mainForm_) app->mainForm_->Close();
+        return 0;
+      case kMakeHintWindow:
+        app->HintWindow();
         return 0;
       case WM_SIZE:
         // Restored from outside (the taskbar, ShowWindow): the forms come back.
@@ -204,14 +209,29 @@ AnsiString TApplication::ExeName() const {
 }
 
 void TApplication::AddHint(HWND window, const AnsiString& text) {
+  RemoveHint(window);
+  if (hintWindow_) {
+    RegisterHint(window, text);
+    return;
+  }
+  if (pendingHints_.empty()) PostMessageA(Handle(), kMakeHintWindow, 0, 0);
+  pendingHints_.emplace_back(window, text);
+}
+
+HWND TApplication::HintWindow() {
   if (!hintWindow_) {
     hintWindow_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
-    if (!hintWindow_) return;  // no hints is no reason to stop the program
+    if (!hintWindow_) return nullptr;  // no hints is no reason to stop the program
   }
-  RemoveHint(window);
+  for (const auto& [window, text] : pendingHints_) RegisterHint(window, text);
+  pendingHints_.clear();
+  return hintWindow_;
+}
+
+void TApplication::RegisterHint(HWND window, const AnsiString& text) {
   // The size of the first tooltip record, which every version of the common
   // controls accepts.
   TOOLINFOA tool{};
@@ -224,6 +244,7 @@ void TApplication::AddHint(HWND window, const AnsiString& text) {
 }
 
 void TApplication::RemoveHint(HWND window) {
+  std::erase_if(pendingHints_, [window](const auto& hint) { return hint.first == window; });
   if (!hintWindow_) return;
   TOOLINFOA tool{};
   tool.cbSize = TTTOOLINFOA_V2_SIZE;

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "ui/Component.h"
 #include "ui/Exception.h"
 #include "ui/Method.h"
@@ -56,19 +59,23 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
 
-  // The hint display, one tooltip for the whole application.
+  // The hint display, one tooltip for the whole application. It is made once
+  // the message loop runs (a tooltip costs Wine some 20 ms, which the first
+  // sight of the main form need not wait for), or when asked for.
   void AddHint(HWND window, const AnsiString& text);
   void RemoveHint(HWND window);
-  HWND HintWindow() const { return hintWindow_; }
+  HWND HintWindow();
 
  private:
   static LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ProcessMessage(MSG& msg);
+  void RegisterHint(HWND window, const AnsiString& text);
 
   AnsiString title_;
   TForm* mainForm_ = nullptr;
   HWND handle_ = nullptr;
   HWND hintWindow_ = nullptr;
+  std::vector<std::pair<HWND, AnsiString>> pendingHints_;
   bool oleInitialized_ = false;
   bool terminated_ = false;
   bool minimized_ = false;
