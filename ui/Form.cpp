@@ -31,10 +31,14 @@ void TForm::SetVisible(bool visible) {
 }
 
 void TForm::Show() {
-  SetVisible(true);
-  ShowWindow(Handle(), SW_SHOWNORMAL);
-  UpdateWindow(Handle());
-  SetForegroundWindow(Handle());
+  // Shown once, activated: Wine maps a window first shown without activation
+  // as one no window manager looks after, and remaps it on its first drag,
+  // losing the drag's mouse capture.
+  HWND window = Handle();
+  TControl::SetVisible(true);
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  SetForegroundWindow(window);
 }
 
 void TForm::Close() {
