@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/CreateShortcut.h"
+#include "tests/support/FileSystem.h"
 #include "ui/ComPtr.h"
 
 namespace {
@@ -40,41 +41,6 @@ void RunOnNewThread(std::function<void()> body) {
   ScopedHandle thread(CreateThread(nullptr, 0, RunFunction, &body, 0, nullptr));
   ASSERT_NE(thread.get(), nullptr);
   WaitForSingleObject(thread.get(), INFINITE);
-}
-
-bool IsFolder(const AnsiString& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFile(const AnsiString& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<std::string> Entries(const AnsiString& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
-void RemoveTree(const AnsiString& dir) {
-  for (const std::string& name : Entries(dir)) {
-    AnsiString path = dir + "\\" + name;
-    if (IsFolder(path)) {
-      RemoveTree(path);
-    } else {
-      DeleteFileA(path.c_str());
-    }
-  }
-  RemoveDirectoryA(dir.c_str());
 }
 
 // What a shell link file says, read back through the shell's own object.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "src/PlusFile.h"
+#include "tests/support/FileSystem.h"
 #include "ui/FileUtils.h"
 
 namespace {
@@ -98,24 +99,6 @@ TEST(GetSpecialFolderPath, UnknownOrPathlessFolderGivesEmpty) {
   EXPECT_TRUE(GetSpecialFolderPath(CSIDL_DRIVES).IsEmpty());
 }
 
-bool IsFolder(const AnsiString& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<std::string> Entries(const AnsiString& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
 // A fresh, uniquely named folder under %TEMP%, removed with its contents.
 class TempFolder : public testing::Test {
  protected:
@@ -129,18 +112,6 @@ class TempFolder : public testing::Test {
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
   }
   void TearDown() override { RemoveTree(root_); }
-
-  static void RemoveTree(const AnsiString& dir) {
-    for (const std::string& name : Entries(dir)) {
-      AnsiString path = dir + "\\" + name;
-      if (IsFolder(path)) {
-        RemoveTree(path);
-      } else {
-        DeleteFileA(path.c_str());
-      }
-    }
-    RemoveDirectoryA(dir.c_str());
-  }
 
   AnsiString root_;
 };
