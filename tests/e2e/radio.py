@@ -468,15 +468,7 @@ class RecordingProxy:
             def answer(self):
                 with proxy.lock:
                     proxy.requests.append((self.requestline, dict(self.headers.items())))
-                length = int(self.headers.get("Content-Length") or 0)
-                if length:
-                    self.rfile.read(length)
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html")
-                self.send_header("Content-Length", str(len(proxy.PAGE)))
-                self.end_headers()
-                if self.command != "HEAD":
-                    self.wfile.write(proxy.PAGE)
+                proxy.respond(self)
 
             do_GET = do_POST = do_HEAD = do_CONNECT = answer
 
@@ -495,6 +487,18 @@ class RecordingProxy:
     def __exit__(self, *exc):
         self.server.shutdown()
         self.server.server_close()
+
+    def respond(self, handler):
+        """Answers one request (`handler` is its BaseHTTPRequestHandler)."""
+        length = int(handler.headers.get("Content-Length") or 0)
+        if length:
+            handler.rfile.read(length)
+        handler.send_response(200)
+        handler.send_header("Content-Type", "text/html")
+        handler.send_header("Content-Length", str(len(self.PAGE)))
+        handler.end_headers()
+        if handler.command != "HEAD":
+            handler.wfile.write(self.PAGE)
 
     def recorded(self):
         with self.lock:

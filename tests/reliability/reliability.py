@@ -7,7 +7,6 @@ process table and in memory."""
 
 import fcntl
 import hashlib
-import http.server
 import json
 import os
 import select
@@ -341,62 +340,43 @@ def closed_port_url():
     return f"http://127.0.0.1:{port}"
 
 
-class FaultyProxy:
+class FaultyProxy(radio.RecordingProxy):
     """An HTTP proxy on 127.0.0.1 that records each request line and then
     fails: "error" answers 500 at once; "hang" says nothing and holds the
     connection open for `hold` seconds (or until the proxy is closed)."""
 
+    ERROR_PAGE = b"<html><body>server error</body></html>"
+
     def __init__(self, mode, hold=40):
-        self.requests = []
+        self.mode = mode
+        self.hold = hold
         self.held = 0
-        self.lock = threading.Lock()
         self.released = threading.Event()
-        proxy = self
+        super().__init__()
 
-        class Handler(http.server.BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-
-            def answer(self):
-                with proxy.lock:
-                    proxy.requests.append(self.requestline)
-                if mode == "hang":
-                    with proxy.lock:
-                        proxy.held += 1
-                    proxy.released.wait(hold)
-                    with proxy.lock:
-                        proxy.held -= 1
-                    self.close_connection = True
-                    return
-                body = b"<html><body>server error</body></html>"
-                self.send_response(500)
-                self.send_header("Content-Type", "text/html")
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                if self.command != "HEAD":
-                    self.wfile.write(body)
-
-            do_GET = do_POST = do_HEAD = do_CONNECT = answer
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        self.url = f"http://127.0.0.1:{self.server.server_address[1]}"
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-
-    def __enter__(self):
-        self.thread.start()
-        return self
+    def respond(self, handler):
+        if self.mode == "hang":
+            with self.lock:
+                self.held += 1
+            self.released.wait(self.hold)
+            with self.lock:
+                self.held -= 1
+            handler.close_connection = True
+            return
+        handler.send_response(500)
+        handler.send_header("Content-Type", "text/html")
+        handler.send_header("Content-Length", str(len(self.ERROR_PAGE)))
+        handler.end_headers()
+        if handler.command != "HEAD":
+            handler.wfile.write(self.ERROR_PAGE)
 
     def __exit__(self, *exc):
         self.released.set()
-        self.server.shutdown()
-        self.server.server_close()
+        super().__exit__(*exc)
 
     def recorded(self):
-        with self.lock:
-            return list(self.requests)
+        """The request lines."""
+        return [line for line, _ in super().recorded()]
 
     def holding(self):
         """How many requests are waiting for an answer that has not come."""
