@@ -26,7 +26,7 @@ const TPublished kPublished[] = {
     PublishedHandler<&TFormMain::FormDestroy>("FormDestroy"),
 };
 
-// The shortcut's name on the desktop, and the title of the window.
+// The name of the shortcut on the desktop.
 const char kShortcutName[] = "MURAVA电台";
 
 }  // namespace
