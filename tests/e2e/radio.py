@@ -308,6 +308,18 @@ def size(rect):
     return rect[2] - rect[0], rect[3] - rect[1]
 
 
+# The main form's designed numbers (app/UnitMain.form, for 96 pixels per inch
+# and a text height of 12): the client area, the title bar, the browser's
+# bounds, the picture buttons (their pictures' size) and their places.
+FONT_HEIGHT = -12
+CLIENT_WIDTH, CLIENT_HEIGHT = 454, 268
+TITLE_HEIGHT = 25
+BROWSER = (0, 25, 457, 245)
+BUTTON_WIDTH, BUTTON_HEIGHT = 33, 17
+BUTTON_TOP = 1
+RIGHT_MARGIN = 10
+
+
 def scaled(value, m):
     """A designed position or size, scaled as the form reader does (MulDiv)."""
     return (value * m + 6) // 12 if value >= 0 else -scaled(-value, m)

@@ -9,18 +9,11 @@ themselves in a prefix where the font measures exactly 12."""
 import unittest
 
 import radio
+from radio import (BROWSER, BUTTON_HEIGHT, BUTTON_TOP, BUTTON_WIDTH, CLIENT_HEIGHT,
+                   CLIENT_WIDTH, RIGHT_MARGIN, TITLE_HEIGHT)
 
 BORDER_GREY = (125, 125, 125)
 TITLE_CP936_HEX = "4d5552415641b5e7cca8"  # "MURAVA电台"
-
-# Designed numbers: the client area, the title bar, the browser's bounds,
-# the picture buttons (their pictures' size) and their places.
-CLIENT_WIDTH, CLIENT_HEIGHT = 454, 268
-TITLE_HEIGHT = 25
-BROWSER = (0, 25, 457, 245)
-BUTTON_WIDTH, BUTTON_HEIGHT = 33, 17
-BUTTON_TOP = 1
-RIGHT_MARGIN = 10
 
 
 def setUpModule():

@@ -8,17 +8,10 @@ screenshot of each goes to screenshots/dpi-<n>.png in the build directory."""
 import unittest
 
 import radio
+from radio import (BROWSER, BUTTON_HEIGHT, FONT_HEIGHT, BUTTON_TOP, BUTTON_WIDTH, CLIENT_HEIGHT,
+                   CLIENT_WIDTH, RIGHT_MARGIN, TITLE_HEIGHT)
 import reliability
 
-# Designed numbers (app/UnitMain.form, for 96 pixels per inch and a text
-# height of 12).
-FONT_HEIGHT = -12
-CLIENT_WIDTH, CLIENT_HEIGHT = 454, 268
-TITLE_HEIGHT = 25
-BROWSER = (0, 25, 457, 245)
-BUTTON_WIDTH, BUTTON_HEIGHT = 33, 17
-BUTTON_TOP = 1
-RIGHT_MARGIN = 10
 DRAG = (-50, 35)
 
 
