@@ -11,8 +11,6 @@
 namespace {
 TApplication theApplication;
 const char kAppWindowClass[] = "RadioApplication";
-// Posted to the application's window: the first hint wants the tooltip.
-const UINT kMakeHintWindow = WM_APP + 1;
 }  // namespace
 
 TApplication* Application = &theApplication;
@@ -92,9 +90,6 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND window, UINT msg, WPARAM wParam, 
       case WM_CLOSE:
         if (app->mainForm_) app->mainForm_->Close();
         return 0;
-      case kMakeHintWindow:
-        app->HintWindow();
-        return 0;
       case WM_SIZE:
         // Restored from outside (the taskbar, ShowWindow): the forms come back.
         if (wParam == SIZE_RESTORED && app->minimized_) {
@@ -140,6 +135,9 @@ void TApplication::Run() {
   ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   MSG msg;
   while (!terminated_) {
+    // Work that can wait is done once nothing else waits: the page's request,
+    // the first paints and the user's input all come first.
+    if (IdleWorkPending() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) Idle();
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got <= 0) break;
     ProcessMessage(msg);
@@ -208,13 +206,19 @@ AnsiString TApplication::ExeName() const {
   return AnsiString(path, static_cast<int>(length));
 }
 
+bool TApplication::IdleWorkPending() const { return !pendingHints_.empty(); }
+
+void TApplication::Idle() {
+  // Tried once: a program without a tooltip goes on without hints.
+  if (!pendingHints_.empty() && !HintWindow()) pendingHints_.clear();
+}
+
 void TApplication::AddHint(HWND window, const AnsiString& text) {
   RemoveHint(window);
   if (hintWindow_) {
     RegisterHint(window, text);
     return;
   }
-  if (pendingHints_.empty()) PostMessageA(Handle(), kMakeHintWindow, 0, 0);
   pendingHints_.emplace_back(window, text);
 }
 

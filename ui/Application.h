@@ -59,9 +59,10 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
 
-  // The hint display, one tooltip for the whole application. It is made once
-  // the message loop runs (a tooltip costs Wine some 20 ms, which the first
-  // sight of the main form need not wait for), or when asked for.
+  // The hint display, one tooltip for the whole application. It is made when
+  // the message loop first runs out of messages (a tooltip costs Wine some
+  // 20 ms, which neither the first sight of the main form nor its page need
+  // wait for), or when asked for.
   void AddHint(HWND window, const AnsiString& text);
   void RemoveHint(HWND window);
   HWND HintWindow();
@@ -69,6 +70,8 @@ class TApplication : public TComponent {
  private:
   static LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ProcessMessage(MSG& msg);
+  bool IdleWorkPending() const;
+  void Idle();
   void RegisterHint(HWND window, const AnsiString& text);
 
   AnsiString title_;
