@@ -60,6 +60,39 @@ bool IsJpeg(const BYTE* data, size_t size) {
   return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
+// The size a JPEG's frame header gives, from segments that lie wholly within
+// the data; false when there is no such header before the first scan.
+bool ReadJpegSize(const BYTE* data, size_t size, UINT* width, UINT* height) {
+  size_t at = 2;  // past the start-of-image marker
+  while (at + 4 <= size) {
+    if (data[at] != 0xFF) return false;
+    const BYTE marker = data[at + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // no length, no data
+      at += 2;
+      continue;
+    }
+    if (marker == 0xD9 || marker == 0xDA) return false;  // end of image, or a scan
+    const size_t length = static_cast<size_t>(data[at + 2]) << 8 | data[at + 3];
+    if (length < 2 || at + 2 + length > size) return false;
+    // Start of frame: every C0-CF but the Huffman and arithmetic coding tables
+    // (C4, CC) and the reserved C8.
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      if (length < 8) return false;
+      *height = static_cast<UINT>(data[at + 5]) << 8 | data[at + 6];
+      *width = static_cast<UINT>(data[at + 7]) << 8 | data[at + 8];
+      return true;
+    }
+    at += 2 + length;
+  }
+  return false;
+}
+
 void Check(HRESULT result, const char* what) {
   if (FAILED(result)) throw Exception(ResultText(what, result));
 }
@@ -176,12 +209,14 @@ UniqueGdi<HBITMAP> DecodeWithCodecs(const BYTE* data, size_t size, UINT* width, 
 
 TPicture::TPicture(TPicture&& other) noexcept
     : bitmap_(std::move(other.bitmap_)),
+      encoded_(std::exchange(other.encoded_, {})),
       width_(std::exchange(other.width_, 0)),
       height_(std::exchange(other.height_, 0)) {}
 
 TPicture& TPicture::operator=(TPicture&& other) noexcept {
   if (this != &other) {
     bitmap_ = std::move(other.bitmap_);
+    encoded_ = std::exchange(other.encoded_, {});
     width_ = std::exchange(other.width_, 0);
     height_ = std::exchange(other.height_, 0);
   }
@@ -193,12 +228,41 @@ void TPicture::LoadFromMemory(const void* data, size_t size) {
   if (size > MAXDWORD) throw Exception("Picture data is too large");
   const auto* bytes = static_cast<const BYTE*>(data);
   UINT width = 0, height = 0;
-  UniqueGdi<HBITMAP> bitmap = size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'
-                                  ? DecodeBmp(bytes, size, &width, &height)
-                                  : DecodeWithCodecs(bytes, size, &width, &height);
-  bitmap_ = std::move(bitmap);
+  if (IsJpeg(bytes, size) && ReadJpegSize(bytes, size, &width, &height) && width > 0 &&
+      height > 0 && width <= kMaxSide && height <= kMaxSide) {
+    encoded_.assign(bytes, bytes + size);
+    bitmap_.reset();
+  } else {
+    // Read now, so that data of no use fails here, not in a paint.
+    UniqueGdi<HBITMAP> bitmap = size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'
+                                    ? DecodeBmp(bytes, size, &width, &height)
+                                    : DecodeWithCodecs(bytes, size, &width, &height);
+    bitmap_ = std::move(bitmap);
+    encoded_ = {};
+  }
   width_ = static_cast<int>(width);
   height_ = static_cast<int>(height);
+}
+
+void TPicture::Decode() const {
+  if (encoded_.empty()) return;
+  std::vector<BYTE> encoded = std::exchange(encoded_, {});
+  UINT width = 0, height = 0;
+  try {
+    bitmap_ = DecodeWithCodecs(encoded.data(), encoded.size(), &width, &height);
+  } catch (Exception&) {
+    bitmap_.reset();
+  }
+  // Its image disagreeing with its frame header, the picture is damaged.
+  if (!bitmap_ || static_cast<int>(width) != width_ || static_cast<int>(height) != height_) {
+    bitmap_.reset();
+    width_ = height_ = 0;
+  }
+}
+
+HBITMAP TPicture::Handle() const {
+  Decode();
+  return bitmap_.get();
 }
 
 void TPicture::LoadFromResource(HMODULE module, const char* name) {
@@ -214,7 +278,9 @@ void TPicture::LoadFromResource(HMODULE module, const char* name) {
 void TPicture::Draw(HDC dc, const RECT& dest) const {
   const int width = dest.right - dest.left;
   const int height = dest.bottom - dest.top;
-  if (!bitmap_ || width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0) return;
+  Decode();
+  if (!bitmap_) return;
   ScopedDC source(CreateCompatibleDC(dc));
   if (!source) return;
   ScopedSelect selected(source.get(), bitmap_.get());

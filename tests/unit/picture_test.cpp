@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -218,9 +219,50 @@ TEST(Picture, DecodesJpeg) {
           << "at " << x << "," << y;
 }
 
+// Loading reads the frame header only, which gives the size for layout; the
+// image itself comes at the first paint, also in a picture moved before it.
+TEST(Picture, JpegIsSizedAtLoadAndDecodedWhenFirstDrawn) {
+  TPicture loaded;
+  loaded.LoadFromMemory(kJpeg, sizeof kJpeg);
+  TPicture picture(std::move(loaded));
+  EXPECT_TRUE(loaded.Empty());
+  EXPECT_FALSE(picture.Empty());
+  EXPECT_EQ(picture.Width(), 4);
+  EXPECT_EQ(picture.Height(), 2);
+
+  Canvas canvas(4, 2);
+  picture.Draw(canvas.dc(), RECT{0, 0, 4, 2});
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_TRUE(ColourNear(canvas.Pixel(x, y), RGB(0x33, 0x66, 0xCC), 6))
+          << "at " << x << "," << y;
+}
+
+// A good frame header over image data that does not decode: loading cannot
+// tell, and the first paint must neither throw nor draw.
+TEST(Picture, JpegThatFailsToDecodeDrawsNothingAndBecomesEmpty) {
+  Bytes noScan(kJpeg, kJpeg + sizeof kJpeg);
+  const uint8_t scan[] = {0xFF, 0xDA};
+  noScan.erase(std::search(noScan.begin(), noScan.end(), scan, scan + 2), noScan.end());
+  noScan.insert(noScan.end(), {0xFF, 0xD9});
+
+  TPicture picture;
+  picture.LoadFromMemory(noScan.data(), noScan.size());
+  EXPECT_EQ(picture.Width(), 4);
+  Canvas canvas(4, 2);
+  picture.Draw(canvas.dc(), RECT{0, 0, 4, 2});
+  EXPECT_EQ(canvas.Pixel(1, 1), RGB(0xFF, 0xFF, 0xFF));
+  EXPECT_TRUE(picture.Empty());
+  EXPECT_EQ(picture.Handle(), nullptr);
+  EXPECT_EQ(picture.Width(), 0);
+}
+
 TEST(Picture, BadDataThrowsAndKeepsThePictureLoaded) {
   const Bytes garbage(64, 0x5A);
   const Bytes jpegHeaderOnly(kJpeg, kJpeg + 20);
+  const uint8_t frameMarker[] = {0xFF, 0xC0};
+  const uint8_t* frame = std::search(kJpeg, kJpeg + sizeof kJpeg, frameMarker, frameMarker + 2);
+  const Bytes jpegCutInFrame(kJpeg, frame + 7);  // the height read, the width not
   Bytes bmpWithoutPixels = MakeBmp(3, 2, 24, kPattern);
   bmpWithoutPixels.resize(54);
   const struct {
@@ -232,6 +274,7 @@ TEST(Picture, BadDataThrowsAndKeepsThePictureLoaded) {
       {"empty", garbage.data(), 0},
       {"garbage", garbage.data(), garbage.size()},
       {"jpeg cut before its frame", jpegHeaderOnly.data(), jpegHeaderOnly.size()},
+      {"jpeg cut inside its frame header", jpegCutInFrame.data(), jpegCutInFrame.size()},
       {"bmp without pixels", bmpWithoutPixels.data(), bmpWithoutPixels.size()},
   };
   TPicture picture = Load(MakeBmp(3, 2, 24, kPattern));
