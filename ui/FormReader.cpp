@@ -368,8 +368,6 @@ void Reader::Read(const TDefinitionNode& root) {
   for (const Property& property : root.properties) {
     if (!ReadForm(property)) Unknown(property, root.name + " (" + root.className + ")");
   }
-  // The form's window exists before its controls, which are made inside it.
-  form_.Handle();
   for (const TDefinitionNode& child : root.children) ReadComponent(child, form_);
   for (size_t i = 0; i < published_.size(); ++i) {
     if (published_[i].BindField && !bound_[i]) {
@@ -380,6 +378,10 @@ void Reader::Read(const TDefinitionNode& root) {
   Scale(root);
   form_.AlignControls();
   form_.ApplyPosition();
+  // The windows come last, each made once in its final place: made with the
+  // components, every one would be moved again by the scaling, the alignment
+  // and the form's position, and under Wine each move of a window costs.
+  form_.Handle();
 }
 
 }  // namespace

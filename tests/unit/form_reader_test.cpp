@@ -326,13 +326,43 @@ Box Scaled(const Box& r, int m, int d) {
              MulDiv(r.bottom, m, d)};
 }
 
+// Counts this thread's windows moved or resized once made, while it lives.
+class WindowMoves {
+ public:
+  WindowMoves() : hook_(SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId())) {
+    count_ = 0;
+  }
+  WindowMoves(const WindowMoves&) = delete;
+  WindowMoves& operator=(const WindowMoves&) = delete;
+  ~WindowMoves() { UnhookWindowsHookEx(hook_); }
+  bool Hooked() const { return hook_ != nullptr; }
+  int Count() const { return count_; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGED) {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(call->lParam);
+      if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) ++count_;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline int count_ = 0;
+  HHOOK hook_;
+};
+
 class FormReaderScaling : public testing::TestWithParam<int> {};
 
 TEST_P(FormReaderScaling, PositionsAndSizesFollowTheMeasuredTextHeight) {
   const int m = MeasuredTextHeight();
   const int d = m + GetParam();  // what the definition claims
   ASSERT_GT(d, 0);
+  WindowMoves moves;
+  ASSERT_TRUE(moves.Hooked());
   auto form = Read(Definition(DesignedFor(ScreenDpi(), d)));
+  // Every window is made once, in its final place: moving them all after
+  // scaling would cost a start noticeably.
+  EXPECT_EQ(moves.Count(), 0);
 
   EXPECT_EQ(form->ClientWidth(), MulDiv(240, m, d));
   EXPECT_EQ(form->ClientHeight(), MulDiv(120, m, d));
