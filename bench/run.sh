@@ -4,11 +4,11 @@
 # installs), interleaved, under a private Xvfb and a warm Wine prefix of its
 # own. Prints the table and writes it to bench/results.md.
 #
-#   bash bench/run.sh            (BENCH_RUNS=7 runs of each, BUILD_DIR as for the build)
+#   bash bench/run.sh            (BENCH_RUNS=15 runs of each, BUILD_DIR as for the build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-runs=${BENCH_RUNS:-7}
+runs=${BENCH_RUNS:-15}
 out_md=$root/bench/results.md
 raw=$build/bench/results.jsonl
 
@@ -81,9 +81,15 @@ for what in "${programs[@]}"; do measure "$what" 0 0 >/dev/null; done
 
 mkdir -p "$(dirname "$raw")"
 : >"$raw"
+count=${#programs[@]}
 for round in $(seq 1 "$runs"); do
   echo "bench: round $round of $runs" >&2
-  for what in "${programs[@]}"; do measure "$what" 2000 10000 | tee -a "$raw" >&2; done
+  # Each round starts one program further on, so that none always runs right
+  # after the same other one (after Chromium, say, whose run leaves the
+  # machine's caches to whoever comes next).
+  for i in $(seq 0 $((count - 1))); do
+    measure "${programs[$(((round + i) % count))]}" 2000 10000 | tee -a "$raw" >&2
+  done
 done
 
 # The start taken apart: the program's steps beside the bare browser's.

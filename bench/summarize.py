@@ -93,12 +93,12 @@ PROFILE_ROWS = [
     ("OLE (program: and the common controls)", ["ole"], ["ole_and_common_controls"], "program"),
     ("windows, browser control (program: the form definition: its windows and the control, "
      "pictures, fonts, layout)", ["frame", "browser"], ["form_definition"], "program"),
-    ("… of which the first picture (WIC's first use, the title JPEG)", [],
-     ["wic_first_picture"], "wic-first"),
     ("caption-less controller", [], ["caption_controller"], "program"),
     ("Navigate", ["navigate"], ["navigate"], "program"),
     ("desktop shortcut check", [], ["shortcut_check"], "program"),
     ("show", ["show"], ["show"], "program"),
+    ("… of which the title picture's decode (WIC's first use; a JPEG is decoded at its first "
+     "paint)", [], ["wic_first_picture"], "wic-first"),
     ("first paint (messages until idle)", ["first_paint"], ["first_paint"], "program"),
     ("all steps", ["steps"], ["steps"], "program"),
 ]
@@ -125,8 +125,9 @@ def profile_table(path):
     rows = ["## Where the start goes", "",
             "`startup_profile.exe` runs each start step by step with the program's own code and "
             "resources (`--bare`: the bare browser's steps). UI-thread CPU ms (elapsed ms), "
-            f"medians of {counts} runs. The window is visible once `show` is done; the first paint "
-            "follows it. What Wine does before WinMain (loading the exe and its DLLs) is not "
+            f"medians of {counts} runs. The window is visible part-way through `show`: the "
+            "program's show then paints the form at once, the bare browser's leaves its paint to "
+            "the next row. What Wine does before WinMain (loading the exe and its DLLs) is not "
             "here, only in the table's CPU row.",
             "", "| step | bare browser | program |", "|---|---|---|"]
     for title, bare, program, mode in PROFILE_ROWS:
