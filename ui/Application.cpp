@@ -210,7 +210,7 @@ bool TApplication::IdleWorkPending() const { return !pendingHints_.empty(); }
 
 void TApplication::Idle() {
   // Tried once: a program without a tooltip goes on without hints.
-  if (!pendingHints_.empty() && !HintWindow()) pendingHints_.clear();
+  if (!HintWindow()) pendingHints_.clear();
 }
 
 void TApplication::AddHint(HWND window, const AnsiString& text) {

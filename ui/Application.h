@@ -71,6 +71,7 @@ class TApplication : public TComponent {
   static LRESULT CALLBACK AppWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool ProcessMessage(MSG& msg);
   bool IdleWorkPending() const;
+  // The work that waits for an empty queue; only while some is pending.
   void Idle();
   void RegisterHint(HWND window, const AnsiString& text);
 
